@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets everything up: installs what is missing, builds the optimised
+# programs, installs them on the PATH and runs the demo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset release
+cmake --build --preset release
+cmake --install build/release --prefix "${OSTREL_PREFIX:-/usr/local}"
+scripts/demo.sh
