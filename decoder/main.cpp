@@ -1,1 +1,14 @@
-int main() { return 0; }
+// Entry point of OstrelDecode: the shared command-line driver with the
+// decoder's hooks.
+#include "decoder/text_export.h"
+#include "frontend/command_line.h"
+
+int main(int argc, char** argv) {
+    ostrel::ProgramHooks hooks;
+    hooks.PrintBanner = ostrel::decoder::PrintBanner;
+    hooks.PrintUsage = ostrel::decoder::PrintUsage;
+    hooks.ShowHelpAndVersion = ostrel::decoder::ShowHelpAndVersion;
+    hooks.fileHandler = ostrel::DecodeToText;
+    const int result = ostrel::RunCommandLine(argc, argv, hooks);
+    return ostrel::decoder::AnyFileFailed() ? ostrel::decoder::FailedRunStatus : result;
+}

@@ -55,7 +55,9 @@ EncoderSettings BuiltInSettings();
 std::string ProfilePath();
 
 // Fills `target` from `section` of the profile file, missing keys taking the
-// values of `defaults`.
+// values of `defaults`. A FrameRate, Palette or Alpha text that does not
+// parse keeps the target's value (a frame rate only when usable, else the
+// default), so start the target as a copy of `defaults`.
 void LoadProfileSection(EncoderSettings* target, const std::string& profilePath, const char* section,
                         const EncoderSettings& defaults);
 
@@ -67,7 +69,19 @@ void SplitKeyValue(const char* line, std::string* key, std::string* value);
 void ApplyCommand(EncoderSettings* target, const char* line, const EncoderSettings& defaults,
                   std::int32_t subtitleCount);
 
-// The help and version screens: the encoder's ShowHelpAndVersion hook.
+// The help and version screens: the encoder's ShowHelpAndVersion hook
+// (defined with the screens' texts in help_text.cpp).
 void ShowEncoderHelpAndVersion(const OptionList& options);
+
+// The decimal integer at the start of `text` as the commands read it:
+// leading blanks, an optional sign, the digits up to the first other
+// character (no digits give 0), in wrapping 32-bit arithmetic.
+std::int32_t DecimalValue(const char* text);
+
+// The room of the profile's face name (with its NUL: at most 29 characters),
+// of the in-text face name (31 characters) and of the command key and value.
+constexpr std::size_t ProfileFaceNameRoom = 30;
+constexpr std::size_t CommandFaceNameLength = FaceNameSize - 1;
+constexpr std::size_t CommandFieldLength = 255;
 
 }  // namespace ostrel

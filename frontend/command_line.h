@@ -39,6 +39,10 @@ OptionList BuildOptionList(int argc, char** argv);
 // A lone "-" or "/" is neither (see IsIgnoredArgument).
 bool IsOptionArgument(const char* argument);
 
+// True for an argument that is neither option nor pattern: a lone "-" or
+// "/", a lone "--", or an empty argument.
+bool IsIgnoredArgument(const char* argument);
+
 // 1 when `name` (with or without a leading "-" or "/") stands in the list,
 // compared without regard to ASCII case; else 0.
 int HasOption(const OptionList* options, const char* name);

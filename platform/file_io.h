@@ -11,7 +11,7 @@ using FileHandle = int;
 constexpr FileHandle InvalidFile = -1;
 
 // Opens an existing file; for writing when `forWriting` (without truncating).
-// Returns InvalidFile when it cannot be opened.
+// Returns InvalidFile when it cannot be opened or is a directory.
 FileHandle OpenExistingFile(const char* path, bool forWriting);
 
 // Creates a file for reading and writing, truncating an existing one.

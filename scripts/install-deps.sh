@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libfreetype-dev libharfbuzz-dev libfribidi-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core fonts-noto-cjk
 )
 
 missing=()

@@ -43,12 +43,14 @@ void OpenDataFile(DataFile* file, const char* path, std::int32_t mode);
 void CloseDataFile(DataFile* file);
 
 // Moves the position (origin 0 start, 1 current, 2 end). Returns the new
-// position, -1 when it would be negative, 0 when the file is not open.
+// position; -1, leaving the position, when it would be negative or beyond
+// 32 bits or the origin is unknown; 0 when the file is not open.
 std::int32_t SeekDataFile(DataFile* file, std::int32_t offset, std::int32_t origin);
 
 // Size of the file in bytes, pending writes included; 0 when not open.
 std::int64_t DataFileSize(DataFile* file);
 
+// Reads one byte; 0 when the file has none at the position.
 std::uint8_t ReadByte(DataFile* file);
 // The first byte read is the high byte.
 std::uint16_t ReadWord(DataFile* file);
@@ -60,6 +62,7 @@ std::uint32_t ReadBytes(DataFile* file, void* buffer, std::uint32_t count);
 void WriteByte(DataFile* file, std::uint32_t value);
 // Writes bits 15..8, then bits 7..0.
 void WriteWord(DataFile* file, std::uint32_t value);
+// Writes `count` bytes as they stand.
 void WriteBytes(DataFile* file, const void* buffer, std::uint32_t count);
 
 }  // namespace ostrel

@@ -45,13 +45,15 @@ struct IndexedBitmap {
     std::vector<std::uint8_t> pixels;
 };
 
-// Row stride of an 8-bit picture: width rounded up to a multiple of 4.
+// Row stride of an 8-bit picture: width rounded up to a multiple of 4 (0 for
+// widths of 0 or less).
 std::int32_t BitmapStride(std::int32_t width);
 
 // Packs the info header into its 40-byte little-endian file form.
 std::array<std::uint8_t, BitmapInfoHeaderSize> PackBitmapInfoHeader(const BitmapInfoHeader& header);
 
-// Unpacks the 40-byte little-endian file form of an info header.
+// Unpacks the 40-byte little-endian file form of an info header (a null
+// pointer gives an all-zero header).
 BitmapInfoHeader UnpackBitmapInfoHeader(const std::uint8_t* bytes);
 
 }  // namespace ostrel
