@@ -134,7 +134,10 @@ void WriteSettingsBlock(EncoderRun* run) {
     WriteCheckLine(run, block);
 }
 
+// Both passes start from the same values: the built-in record, then the
+// profile's layers.
 void LoadPassSettings(EncoderRun* run) {
+    run->settings = run->builtIn;
     LoadProfileSection(&run->settings, run->profilePath, "Default", run->builtIn);
     std::string profile;
     if (GetOptionValue(run->options, "p:", &profile))

@@ -14,6 +14,8 @@ namespace {
 
 constexpr char DashMark = '-';
 constexpr char SlashMark = '/';
+constexpr std::size_t SingleMarkLength = 1;
+constexpr std::size_t DoubleDashLength = 2;
 constexpr const char* FallbackProgramName = "Ostrel";
 
 bool BeginsWithMark(const char* text) {
@@ -26,7 +28,7 @@ bool BeginsWithDoubleDash(const char* text) {
 
 // The option's entry: the argument without its "-", "--" or "/".
 std::string OptionEntry(const char* argument) {
-    return std::string(argument + (BeginsWithDoubleDash(argument) ? 2 : 1));
+    return std::string(argument + (BeginsWithDoubleDash(argument) ? DoubleDashLength : SingleMarkLength));
 }
 
 // A name or prefix as the lookups take it: one leading "-" or "/" dropped.

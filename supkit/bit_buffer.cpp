@@ -5,6 +5,8 @@
 #include "supkit/bit_buffer.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <new>
 
 namespace ostrel {
@@ -13,7 +15,6 @@ namespace {
 constexpr unsigned BitsPerByte = 8;
 constexpr unsigned WindowBytes = 8;
 constexpr unsigned WindowBits = WindowBytes * BitsPerByte;
-constexpr std::uint32_t ByteMask = 0xFF;
 constexpr std::uint8_t FirstBitOfByte = 0x80;
 
 bool HasData(const BitBuffer* buffer) { return buffer != nullptr && !buffer->data.empty(); }
@@ -28,19 +29,23 @@ bool WindowFits(const BitBuffer* buffer) {
     return byte + WindowBytes <= buffer->data.size();
 }
 
+// The eight bytes as one big-endian number, and back.
+std::uint64_t SwapToBigEndian(std::uint64_t value) {
+    if constexpr (std::endian::native == std::endian::big) return value;
+    value = ((value & 0x00FF00FF00FF00FFULL) << 8) | ((value >> 8) & 0x00FF00FF00FF00FFULL);
+    value = ((value & 0x0000FFFF0000FFFFULL) << 16) | ((value >> 16) & 0x0000FFFF0000FFFFULL);
+    return (value << 32) | (value >> 32);
+}
+
 std::uint64_t LoadWindow(const BitBuffer* buffer) {
-    const std::uint8_t* at = &buffer->data[buffer->position / BitsPerByte];
-    std::uint64_t window = 0;
-    for (unsigned i = 0; i < WindowBytes; ++i) window = (window << BitsPerByte) | at[i];
-    return window;
+    std::uint64_t window;
+    std::memcpy(&window, &buffer->data[buffer->position / BitsPerByte], WindowBytes);
+    return SwapToBigEndian(window);
 }
 
 void StoreWindow(BitBuffer* buffer, std::uint64_t window) {
-    std::uint8_t* at = &buffer->data[buffer->position / BitsPerByte];
-    for (unsigned i = WindowBytes; i-- > 0;) {
-        at[i] = static_cast<std::uint8_t>(window & ByteMask);
-        window >>= BitsPerByte;
-    }
+    window = SwapToBigEndian(window);
+    std::memcpy(&buffer->data[buffer->position / BitsPerByte], &window, WindowBytes);
 }
 
 // Mask of `count` bits, 1 to 32, that start `offset` bits into the window.

@@ -2,8 +2,9 @@
 //
 // Decoding reads a field's bytes through a BitBuffer that holds exactly those
 // bytes: bits past their end read as 0, which is what a field copied into a
-// cleared working buffer would give. Rows are filled straight in the pixel
-// buffer. Encoding writes each code word with one WriteBits call into a
+// cleared working buffer would give. Each code word is parsed from one 32-bit
+// look-ahead, and runs are filled straight into the rows of the pixel buffer.
+// Encoding writes each code word with one WriteBits call into a
 // buffer the size of the largest field code (16-bit length), and refuses a
 // picture whose code would not fit.
 #include "supkit/rle_codec.h"
@@ -110,31 +111,44 @@ void DecodeField(const std::vector<std::uint8_t>& bytes, std::int32_t first, con
             AlignToByte(code);
             run = width - x;
         }
-        std::memset(row + x, word.colour, run);
+        // Until the field's last line is complete every pixel is reached once,
+        // still 0, so runs of index 0 need no writing.
+        if (word.colour != 0 || line >= shape.height) std::memset(row + x, word.colour, run);
         x += run;
         if (x < width) continue;
         x = 0;
-        line += 2;
+        if (line < shape.height) line += 2;
         if (line < shape.height) row = pixels + RowStart(shape, line);
     }
 }
 
-// Length of the run of one colour index that starts at row[start]: at most
-// `limit` pixels. Eight pixels are compared at a time while they fit.
-std::int32_t RunLength(const std::uint8_t* row, std::int32_t start, std::int32_t limit) {
+// True when the colour index of each of `count` words of eight pixels at
+// `pixels` is the one whose top bits, repeated in every byte, are `same`.
+bool WordsMatch(const std::uint8_t* pixels, int count, std::uint64_t same) {
     constexpr std::uint64_t TopBits = 0xC0C0C0C0C0C0C0C0ULL;
+    std::uint64_t differ = 0;
+    for (int i = 0; i < count; ++i) {
+        std::uint64_t word;
+        std::memcpy(&word, pixels + i * sizeof word, sizeof word);
+        differ |= word ^ same;
+    }
+    return (differ & TopBits) == 0;
+}
+
+// Length of the run of one colour index that starts at row[start]: at most
+// `limit` pixels. Long stretches are compared 32, then 8 pixels at a time.
+std::int32_t RunLength(const std::uint8_t* row, std::int32_t start, std::int32_t limit) {
+    constexpr std::uint8_t TopBits = 0xC0;
     constexpr std::uint64_t EveryByte = 0x0101010101010101ULL;
     constexpr std::int32_t WordPixels = 8;
-    const std::uint8_t top = row[start] & static_cast<std::uint8_t>(TopBits);
+    constexpr std::int32_t WordsPerBlock = 4;
+    constexpr std::int32_t BlockPixels = WordPixels * WordsPerBlock;
+    const std::uint8_t top = row[start] & TopBits;
     const std::uint64_t same = EveryByte * top;
     std::int32_t n = 1;
-    while (n + WordPixels <= limit) {
-        std::uint64_t word;
-        std::memcpy(&word, row + start + n, sizeof word);
-        if ((word & TopBits) != same) break;
-        n += WordPixels;
-    }
-    while (n < limit && (row[start + n] & static_cast<std::uint8_t>(TopBits)) == top) ++n;
+    while (n + BlockPixels <= limit && WordsMatch(row + start + n, WordsPerBlock, same)) n += BlockPixels;
+    while (n + WordPixels <= limit && WordsMatch(row + start + n, 1, same)) n += WordPixels;
+    while (n < limit && (row[start + n] & TopBits) == top) ++n;
     return n;
 }
 
@@ -150,8 +164,7 @@ void WriteRun(BitBuffer* code, std::uint32_t run, std::uint32_t colour, bool end
         WriteBits(code, (run << PairBits) | colour, 2 * PairBits);
         return;
     }
-    unsigned countBits = 0;
-    for (std::uint32_t rest = run; rest != 0; rest >>= 1) ++countBits;
+    unsigned countBits = static_cast<unsigned>(std::bit_width(run));
     countBits += countBits % 2;
     WriteBits(code, (run << PairBits) | colour, 2 * countBits);
 }

@@ -11,6 +11,7 @@
 namespace ostrel {
 namespace {
 
+using namespace std::string_literals;
 using fixture::ReadFileText;
 using fixture::TempFolder;
 
@@ -25,7 +26,7 @@ TEST(TextOutputTest, EveryLineFeedBecomesCarriageReturnLineFeed) {
     TextWrite(&file, std::string("nul\0byte\n", 9));
     EXPECT_TRUE(CloseTextOutput(&file));
     EXPECT_EQ(file.stream, nullptr);
-    EXPECT_EQ(ReadFileText(path), std::string("\r\nfirst\r\nsecond|Palette=001F|-3\r\n\r\nnul\0byte\r\n", 41));
+    EXPECT_EQ(ReadFileText(path), "\r\nfirst\r\nsecond|Palette=001F|-3\r\n\r\nnul\0byte\r\n"s);
 }
 
 TEST(TextOutputTest, LongFormattedTextIsWrittenWhole) {
