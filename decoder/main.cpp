@@ -2,6 +2,7 @@
 // decoder's hooks.
 #include "decoder/text_export.h"
 #include "frontend/command_line.h"
+#include "htmlview/reader_input.h"
 
 int main(int argc, char** argv) {
     ostrel::ProgramHooks hooks;
@@ -10,5 +11,5 @@ int main(int argc, char** argv) {
     hooks.ShowHelpAndVersion = ostrel::decoder::ShowHelpAndVersion;
     hooks.fileHandler = ostrel::DecodeToText;
     const int result = ostrel::RunCommandLine(argc, argv, hooks);
-    return ostrel::decoder::AnyFileFailed() ? ostrel::decoder::FailedRunStatus : result;
+    return ostrel::AnyFileFailed() ? ostrel::FailedRunStatus : result;
 }

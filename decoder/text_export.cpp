@@ -10,6 +10,7 @@
 #include "frontend/text_output.h"
 #include "htmlview/bitmap_export.h"
 #include "htmlview/frame_rate.h"
+#include "htmlview/reader_input.h"
 #include "htmlview/version_text.h"
 #include "supkit/data_file.h"
 #include "supkit/rle_codec.h"
@@ -22,8 +23,6 @@ namespace {
 constexpr char ProgramName[] = "OstrelDecode";
 constexpr char TextExtension[] = ".txt";
 
-bool anyFileFailed = false;
-
 // What the text of one input needs from block to block.
 struct DecodeContext {
     std::int32_t frameLength = 1;
@@ -34,19 +33,6 @@ struct DecodeContext {
     std::int32_t blockNumber = 1;
     IndexedBitmap picture;
 };
-
-void ReportFailure(const char* what, const std::string& path) {
-    std::fprintf(stderr, "%s: %s \"%s\"\n", ProgramName, what, path.c_str());
-    anyFileFailed = true;
-}
-
-// Opens the input; a directory counts as a file that cannot be opened.
-bool OpenInput(DataFile* input, const std::string& path) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) return false;
-    OpenDataFile(input, path.c_str(), OfRead);
-    return IsDataFileOpen(input);
-}
 
 // True when something (a file, a directory, even a dangling link) has the name.
 bool PathIsTaken(const std::string& path) {
@@ -115,8 +101,8 @@ int DecodeToText(const OptionList& options, const char* fullPath, const char* /*
     context.bitmaps = HasOption(&options, "bitmap") != 0;
 
     DataFile input;
-    if (!OpenInput(&input, inputPath)) {
-        ReportFailure("cannot open", inputPath);
+    if (!OpenSupInput(&input, inputPath)) {
+        ReportFileFailure(ProgramName, "cannot open", inputPath);
         return 0;
     }
     const std::string outputPath = ChooseTextOutputPath(inputPath);
@@ -124,7 +110,7 @@ int DecodeToText(const OptionList& options, const char* fullPath, const char* /*
     ChangeExtension(&context.bitmapStem, "");
     TextOutputFile out;
     if (!CreateTextOutput(&out, outputPath.c_str())) {
-        ReportFailure("cannot create", outputPath);
+        ReportFileFailure(ProgramName, "cannot create", outputPath);
         return 0;
     }
     std::printf("%s --> %s\n", inputPath.c_str(), outputPath.c_str());
@@ -136,7 +122,7 @@ int DecodeToText(const OptionList& options, const char* fullPath, const char* /*
     while (ReadSubtitleBlock(&input, &block) == 1) WriteBlockLine(&out, block, &context);
     TextWrite(&out, "\n");
 
-    if (!CloseTextOutput(&out)) ReportFailure("cannot write", outputPath);
+    if (!CloseTextOutput(&out)) ReportFileFailure(ProgramName, "cannot write", outputPath);
     CloseDataFile(&input);
     return 0;
 }
@@ -150,17 +136,9 @@ void PrintBanner() {
 }
 
 void PrintUsage() {
-    std::fputs("Usage:  OstrelDecode  [-options] subtitle1.sup [subtitle2.sup ...]\n\n"
-               "          where subtitle1.sup is VobEdit subtitle file\n"
-               "          options\n"
-               "                -help         display help\n"
-               "                -bitmap       create bitmap file for every subtitle block\n"
-               "                -fr:N         set up frame rate to  N fps (N=25, 29.97)\n"
-               "                -pal          set up frame rate to 25 fps\n"
-               "                -ntsc         set up frame rate to 29.97 fps\n"
-               "                -version      display version info\n"
-               "\n",
+    std::fputs("Usage:  OstrelDecode  [-options] subtitle1.sup [subtitle2.sup ...]\n\n",
                stdout);
+    PrintReaderUsageLines();
 }
 
 void ShowHelpAndVersion(const OptionList& options) {
@@ -178,9 +156,6 @@ void ShowHelpAndVersion(const OptionList& options) {
     if (HasOption(&options, "version")) PrintVersionText();
 }
 
-bool AnyFileFailed() { return anyFileFailed; }
-
-void ClearFileFailures() { anyFileFailed = false; }
 
 }  // namespace decoder
 

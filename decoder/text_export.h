@@ -13,7 +13,7 @@ namespace ostrel {
 // first free name of .txt, .01.txt, .02.txt ... Always returns 0, so that
 // the other files are processed; a file that cannot be read or a text that
 // cannot be written is reported on standard error and noted for
-// decoder::AnyFileFailed.
+// AnyFileFailed (htmlview/reader_input.h).
 int DecodeToText(const OptionList& options, const char* fullPath, const char* fileName);
 
 // The first name of .txt, .01.txt, .02.txt ... beside `inputPath` that names
@@ -22,8 +22,6 @@ std::string ChooseTextOutputPath(const std::string& inputPath);
 
 namespace decoder {
 
-constexpr int FailedRunStatus = 1;
-
 // The program's name line, a note and an empty line.
 void PrintBanner();
 // The usage screen.
@@ -31,10 +29,6 @@ void PrintUsage();
 // The help screen for "h" or "help", then the version screen for "version".
 void ShowHelpAndVersion(const OptionList& options);
 
-// True once a file of this run could not be read or its text not written.
-bool AnyFileFailed();
-// Forgets earlier failures (for a new run in the same process).
-void ClearFileFailures();
 
 }  // namespace decoder
 

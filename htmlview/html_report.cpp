@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 #include "frontend/path_text.h"
 #include "frontend/text_output.h"
 #include "htmlview/bitmap_export.h"
 #include "htmlview/frame_rate.h"
+#include "htmlview/reader_input.h"
 #include "htmlview/html_text.h"
 #include "htmlview/version_text.h"
 #include "supkit/data_file.h"
@@ -26,8 +26,6 @@ constexpr char RuleLine[] = "<HR align=center size=1 width=\"99%\">\n";
 constexpr std::uint32_t SecondsPerMinute = 60;
 constexpr std::uint32_t SecondsPerHour = 3600;
 
-bool anyFileFailed = false;
-
 // What the page of one input needs from block to block.
 struct ReportContext {
     double rate = PalFrameRate;
@@ -40,19 +38,6 @@ struct ReportContext {
     std::int32_t blockNumber = 1;
     IndexedBitmap picture;
 };
-
-void ReportFailure(const char* what, const std::string& path) {
-    std::fprintf(stderr, "%s: %s \"%s\"\n", ProgramName, what, path.c_str());
-    anyFileFailed = true;
-}
-
-// Opens the input; a directory counts as a file that cannot be opened.
-bool OpenInput(DataFile* input, const std::string& path) {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) return false;
-    OpenDataFile(input, path.c_str(), OfRead);
-    return IsDataFileOpen(input);
-}
 
 void WriteHead(TextOutputFile* out, const std::string& inputPath, double rate) {
     TextPrintf(out, "<HTML>\n<HEAD>\n<TITLE>%s</TITLE>\n</HEAD>\n\n",
@@ -166,18 +151,18 @@ int WriteHtmlReport(const OptionList& options, const char* fullPath, const char*
     ChangeExtension(&context.bitmapStem, "");
 
     DataFile input;
-    if (!OpenInput(&input, inputPath)) {
-        ReportFailure("cannot open", inputPath);
+    if (!OpenSupInput(&input, inputPath)) {
+        ReportFileFailure(ProgramName, "cannot open", inputPath);
         return 0;
     }
     std::printf("%s --> %s\n", inputPath.c_str(), outputPath.c_str());
     if (outputPath == inputPath) {
-        ReportFailure("will not replace its own input", outputPath);
+        ReportFileFailure(ProgramName, "will not replace its own input", outputPath);
         return 0;
     }
     TextOutputFile out;
     if (!CreateTextOutput(&out, outputPath.c_str())) {
-        ReportFailure("cannot create", outputPath);
+        ReportFileFailure(ProgramName, "cannot create", outputPath);
         return 0;
     }
 
@@ -190,7 +175,7 @@ int WriteHtmlReport(const OptionList& options, const char* fullPath, const char*
         WriteBlock(&out, block, spuStart, spuSize, &context);
     TextWrite(&out, "</FONT>\n</BODY>\n</HTML>\n");
 
-    if (!CloseTextOutput(&out)) ReportFailure("cannot write", outputPath);
+    if (!CloseTextOutput(&out)) ReportFileFailure(ProgramName, "cannot write", outputPath);
     CloseDataFile(&input);
     return 0;
 }
@@ -204,17 +189,9 @@ void PrintBanner() {
 }
 
 void PrintUsage() {
-    std::fputs("Usage:  OstrelHTML  [-options] subtitle1.sup  [subtitle2.sup ...]\n\n"
-               "          where subtitle1.sup is VobEdit subtitle file\n"
-               "          options\n"
-               "                -help         display help\n"
-               "                -bitmap       create bitmap file for every subtitle block\n"
-               "                -fr:N         set up frame rate to  N fps (N=25, 29.97)\n"
-               "                -pal          set up frame rate to 25 fps\n"
-               "                -ntsc         set up frame rate to 29.97 fps\n"
-               "                -version      display version info\n"
-               "\n",
+    std::fputs("Usage:  OstrelHTML  [-options] subtitle1.sup  [subtitle2.sup ...]\n\n",
                stdout);
+    PrintReaderUsageLines();
 }
 
 void ShowHelpAndVersion(const OptionList& options) {
@@ -232,9 +209,6 @@ void ShowHelpAndVersion(const OptionList& options) {
     if (HasOption(&options, "version")) PrintVersionText();
 }
 
-bool AnyFileFailed() { return anyFileFailed; }
-
-void ClearFileFailures() { anyFileFailed = false; }
 
 }  // namespace htmlview
 

@@ -12,15 +12,13 @@ namespace ostrel {
 // FileHandler of OstrelHTML: writes the ".html" page beside `fullPath`.
 // Always returns 0, so that the other files are processed; a file that cannot
 // be read or a page that cannot be written is reported on standard error and
-// noted for htmlview::AnyFileFailed.
+// noted for AnyFileFailed (htmlview/reader_input.h).
 int WriteHtmlReport(const OptionList& options, const char* fullPath, const char* fileName);
 
 // "hh:mm:ss:ff" of a frame number, counted at the whole frame rate of `rate`.
 std::string FormatTimeCode(std::uint32_t frame, double rate);
 
 namespace htmlview {
-
-constexpr int FailedRunStatus = 1;
 
 // The program's name line, a note and an empty line.
 void PrintBanner();
@@ -29,10 +27,6 @@ void PrintUsage();
 // The help screen for "h" or "help", then the version screen for "version".
 void ShowHelpAndVersion(const OptionList& options);
 
-// True once a file of this run could not be read or its page not written.
-bool AnyFileFailed();
-// Forgets earlier failures (for a new run in the same process).
-void ClearFileFailures();
 
 }  // namespace htmlview
 

@@ -1,6 +1,7 @@
 // Entry point of OstrelHTML: the shared command-line driver with the HTML
 // viewer's hooks.
 #include "frontend/command_line.h"
+#include "htmlview/reader_input.h"
 #include "htmlview/html_report.h"
 
 int main(int argc, char** argv) {
@@ -10,5 +11,5 @@ int main(int argc, char** argv) {
     hooks.ShowHelpAndVersion = ostrel::htmlview::ShowHelpAndVersion;
     hooks.fileHandler = ostrel::WriteHtmlReport;
     const int result = ostrel::RunCommandLine(argc, argv, hooks);
-    return ostrel::htmlview::AnyFileFailed() ? ostrel::htmlview::FailedRunStatus : result;
+    return ostrel::AnyFileFailed() ? ostrel::FailedRunStatus : result;
 }

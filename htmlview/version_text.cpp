@@ -1,4 +1,5 @@
-// Version screen and banner note of the reading programs.
+// Texts the two reading programs share: the banner note, the usage lines
+// after the first, and the version screen.
 #include "htmlview/version_text.h"
 
 #include <cstdio>
@@ -7,6 +8,19 @@ namespace ostrel {
 
 void PrintBannerNote() {
     std::fputs("Part of the Ostrel subtitle tools (see README.md).\n", stdout);
+}
+
+void PrintReaderUsageLines() {
+    std::fputs("          where subtitle1.sup is VobEdit subtitle file\n"
+               "          options\n"
+               "                -help         display help\n"
+               "                -bitmap       create bitmap file for every subtitle block\n"
+               "                -fr:N         set up frame rate to  N fps (N=25, 29.97)\n"
+               "                -pal          set up frame rate to 25 fps\n"
+               "                -ntsc         set up frame rate to 29.97 fps\n"
+               "                -version      display version info\n"
+               "\n",
+               stdout);
 }
 
 void PrintVersionText() {

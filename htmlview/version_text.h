@@ -8,6 +8,10 @@ namespace ostrel {
 // line that ends the banner).
 void PrintBannerNote();
 
+// Prints the lines of the usage screen after its first line: the input,
+// the options and an empty line.
+void PrintReaderUsageLines();
+
 // Prints the home-page and bug-report lines, an empty line and the history.
 void PrintVersionText();
 

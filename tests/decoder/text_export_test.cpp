@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "htmlview/reader_input.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -206,21 +208,21 @@ TEST(DecodeToText, LongPathsWork) {
 
 class DecodeFailure : public ::testing::Test {
 protected:
-    void SetUp() override { decoder::ClearFileFailures(); }
-    void TearDown() override { decoder::ClearFileFailures(); }
+    void SetUp() override { ClearFileFailures(); }
+    void TearDown() override { ClearFileFailures(); }
     TempFolder folder;
 };
 
 TEST_F(DecodeFailure, MissingInputOrDirectoryIsReportedAndMakesNoText) {
     const fs::path missing = folder.path / "missing.sup";
     EXPECT_EQ(DecodeToText(Options({}), missing.c_str(), "missing.sup"), 0);
-    EXPECT_TRUE(decoder::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_FALSE(fs::exists(folder.path / "missing.txt"));
 
-    decoder::ClearFileFailures();
+    ClearFileFailures();
     fs::create_directory(folder.path / "folder.sup");
     EXPECT_EQ(DecodeToText(Options({}), (folder.path / "folder.sup").c_str(), "folder.sup"), 0);
-    EXPECT_TRUE(decoder::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_FALSE(fs::exists(folder.path / "folder.txt"));
 }
 
@@ -230,7 +232,7 @@ TEST_F(DecodeFailure, UnreadableInputIsReported) {
     fs::permissions(input, fs::perms::none);
     if (!ReadFileText(input).empty()) GTEST_SKIP() << "file permissions do not stop this user from reading";
     EXPECT_EQ(DecodeToText(Options({}), input.c_str(), "locked.sup"), 0);
-    EXPECT_TRUE(decoder::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_FALSE(fs::exists(folder.path / "locked.txt"));
 }
 
@@ -242,7 +244,7 @@ TEST_F(DecodeFailure, TextThatCannotBeCreatedIsReported) {
     WriteFileBytes(input, ExampleSup());
     WriteFileBytes(folder.path / (stem + ".txt"), {'k'});
     EXPECT_EQ(DecodeToText(Options({}), input.c_str(), "long.sup"), 0);
-    EXPECT_TRUE(decoder::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_EQ(ReadFileText(folder.path / (stem + ".txt")), "k");
 }
 

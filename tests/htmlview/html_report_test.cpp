@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "htmlview/reader_input.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -211,21 +213,21 @@ TEST(HtmlReport, LongPathsWork) {
 
 class HtmlReportFailure : public ::testing::Test {
 protected:
-    void SetUp() override { htmlview::ClearFileFailures(); }
-    void TearDown() override { htmlview::ClearFileFailures(); }
+    void SetUp() override { ClearFileFailures(); }
+    void TearDown() override { ClearFileFailures(); }
     TempFolder folder;
 };
 
 TEST_F(HtmlReportFailure, MissingInputOrDirectoryIsReportedAndMakesNoPage) {
     const fs::path missing = folder.path / "missing.sup";
     EXPECT_EQ(WriteHtmlReport(Options({}), missing.c_str(), "missing.sup"), 0);
-    EXPECT_TRUE(htmlview::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_FALSE(fs::exists(folder.path / "missing.html"));
 
-    htmlview::ClearFileFailures();
+    ClearFileFailures();
     fs::create_directory(folder.path / "folder.sup");
     EXPECT_EQ(WriteHtmlReport(Options({}), (folder.path / "folder.sup").c_str(), "folder.sup"), 0);
-    EXPECT_TRUE(htmlview::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_FALSE(fs::exists(folder.path / "folder.html"));
 }
 
@@ -235,7 +237,7 @@ TEST_F(HtmlReportFailure, UnreadableInputIsReported) {
     fs::permissions(input, fs::perms::none);
     if (!ReadFileText(input).empty()) GTEST_SKIP() << "file permissions do not stop this user from reading";
     EXPECT_EQ(WriteHtmlReport(Options({}), input.c_str(), "locked.sup"), 0);
-    EXPECT_TRUE(htmlview::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_FALSE(fs::exists(folder.path / "locked.html"));
 }
 
@@ -245,7 +247,7 @@ TEST_F(HtmlReportFailure, PageThatCannotBeCreatedIsReported) {
     const fs::path input = folder.path / name;
     WriteFileBytes(input, BuildSupBlock(ExampleBlock()));
     EXPECT_EQ(WriteHtmlReport(Options({}), input.c_str(), name.c_str()), 0);
-    EXPECT_TRUE(htmlview::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
 }
 
 TEST_F(HtmlReportFailure, InputNamedLikeItsPageIsNotOverwritten) {
@@ -253,7 +255,7 @@ TEST_F(HtmlReportFailure, InputNamedLikeItsPageIsNotOverwritten) {
     const Bytes sup = BuildSupBlock(ExampleBlock());
     WriteFileBytes(input, sup);
     EXPECT_EQ(WriteHtmlReport(Options({}), input.c_str(), "movie.html"), 0);
-    EXPECT_TRUE(htmlview::AnyFileFailed());
+    EXPECT_TRUE(AnyFileFailed());
     EXPECT_EQ(ReadFileBytes(input), sup);
 }
 
