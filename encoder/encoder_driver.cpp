@@ -200,6 +200,11 @@ void CheckBitmapSize(EncoderRun* run) {
     if (header.biHeight > run->settings.FrameH) Report(run, "error:  ", "height", header.biHeight);
 }
 
+// A first text line that begins with "{" names a bitmap, even an empty name.
+bool NamesBitmap(const TextLines& text) {
+    return !text.lines.empty() && !text.lines.front().empty() && text.lines.front().front() == '{';
+}
+
 // Loads the external bitmap; false (after the fatal message) when it fails.
 bool LoadReferencedBitmap(EncoderRun* run, const std::string& reference) {
     const std::string path = ResolveBitmapReference(reference, run->sourcePath);
@@ -260,9 +265,8 @@ bool HandleSubtitleLine(EncoderRun* run, const std::string& line, int codePage) 
     if (run->text.lines.empty()) return true;
     run->picture = IndexedBitmap{};
 
-    const std::string reference = BitmapReferencePath(run->text);
-    if (!reference.empty()) {
-        if (!LoadReferencedBitmap(run, reference)) return false;
+    if (NamesBitmap(run->text)) {
+        if (!LoadReferencedBitmap(run, BitmapReferencePath(run->text))) return false;
         if (run->pass == CheckPass) CheckBitmapSize(run);
     } else {
         const EncoderSettings& s = run->settings;

@@ -605,9 +605,3 @@ std::int32_t CountMissingGlyphs(const TextFont* font, std::u32string_view text) 
 }
 
 }  // namespace ostrel::platform
-
-// fontconfig loses a small block while it parses its configuration files;
-// sanitised builds are told not to report that one.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}

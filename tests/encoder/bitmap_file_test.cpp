@@ -27,7 +27,7 @@ struct Rgb {
 };
 
 // What a fixture file holds; rows are given unpadded, bottom row first.
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t biSize = 40;
     std::int32_t width = 1;
     std::int32_t height = 1;
@@ -54,33 +54,33 @@ std::uint32_t Get32(const Bytes& in, std::size_t at) {
 
 // The bytes of a bitmap file: file header, 40-byte info header, the extension
 // up to biSize (filled with 0xEE), the table, the rows padded to 4 bytes.
-Bytes BuildBmp(const BmpSpec& spec) {
+Bytes BuildBmp(const BmpLayout& layout) {
     Bytes out;
     out.push_back('B');
     out.push_back('M');
     Put32(out, 0);  // bfSize: not consulted
     Put32(out, 0);  // reserved
     Put32(out, 0);  // bfOffBits: not consulted
-    Put32(out, spec.biSize);
-    Put32(out, static_cast<std::uint32_t>(spec.width));
-    Put32(out, static_cast<std::uint32_t>(spec.height));
+    Put32(out, layout.biSize);
+    Put32(out, static_cast<std::uint32_t>(layout.width));
+    Put32(out, static_cast<std::uint32_t>(layout.height));
     Put16(out, 1);
-    Put16(out, spec.bitCount);
-    Put32(out, spec.compression);
+    Put16(out, layout.bitCount);
+    Put32(out, layout.compression);
     Put32(out, 0xDEAD);  // biSizeImage: not consulted
     Put32(out, 2835);    // biXPelsPerMeter
     Put32(out, 2835);    // biYPelsPerMeter
     Put32(out, 7);       // biClrUsed: not consulted
     Put32(out, 0);       // biClrImportant
-    if (spec.biSize > 40) out.insert(out.end(), spec.biSize - 40, 0xEE);
-    for (const Rgb& entry : spec.table) {
+    if (layout.biSize > 40) out.insert(out.end(), layout.biSize - 40, 0xEE);
+    for (const Rgb& entry : layout.table) {
         out.insert(out.end(), {entry.blue, entry.green, entry.red, 0});
     }
-    for (const Bytes& row : spec.rows) {
+    for (const Bytes& row : layout.rows) {
         out.insert(out.end(), row.begin(), row.end());
         out.insert(out.end(), (4 - row.size() % 4) % 4, 0);
     }
-    out.insert(out.end(), spec.trailing.begin(), spec.trailing.end());
+    out.insert(out.end(), layout.trailing.begin(), layout.trailing.end());
     return out;
 }
 
@@ -131,9 +131,9 @@ protected:
         return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    // Loads `spec` written as a file; a failed load must hand back no pixels.
-    int Load(const BmpSpec& spec, IndexedBitmap& picture) {
-        const int result = LoadBitmapFile(WriteFile("in.bmp", BuildBmp(spec)).c_str(), &picture);
+    // Loads `layout` written as a file; a failed load must hand back no pixels.
+    int Load(const BmpLayout& layout, IndexedBitmap& picture) {
+        const int result = LoadBitmapFile(WriteFile("in.bmp", BuildBmp(layout)).c_str(), &picture);
         if (result != BitmapOk) {
             EXPECT_TRUE(picture.pixels.empty());
         }
@@ -194,14 +194,14 @@ std::vector<DepthCase> DepthCases() {
     };
 }
 
-BmpSpec SpecOf(const DepthCase& c) {
-    BmpSpec spec;
-    spec.width = c.width;
-    spec.height = static_cast<std::int32_t>(c.rows.size());
-    spec.bitCount = c.bitCount;
-    spec.table = c.table;
-    spec.rows = c.rows;
-    return spec;
+BmpLayout LayoutOf(const DepthCase& c) {
+    BmpLayout layout;
+    layout.width = c.width;
+    layout.height = static_cast<std::int32_t>(c.rows.size());
+    layout.bitCount = c.bitCount;
+    layout.table = c.table;
+    layout.rows = c.rows;
+    return layout;
 }
 
 // Checks a loaded grey picture: header fields, the single zero colour entry,
@@ -233,7 +233,7 @@ TEST_F(BitmapFileTest, LoadsEveryDepthAsGreyLevels) {
     for (const DepthCase& c : DepthCases()) {
         SCOPED_TRACE(c.name);
         IndexedBitmap picture;
-        ASSERT_EQ(Load(SpecOf(c), picture), BitmapOk);
+        ASSERT_EQ(Load(LayoutOf(c), picture), BitmapOk);
         ExpectGreyPicture(picture, c, 40);
     }
 }
@@ -242,10 +242,10 @@ TEST_F(BitmapFileTest, SkipsExtendedInfoHeaders) {
     for (std::uint32_t biSize : {108u, 124u}) {
         for (const DepthCase& c : DepthCases()) {
             SCOPED_TRACE(std::to_string(biSize) + ": " + c.name);
-            BmpSpec spec = SpecOf(c);
-            spec.biSize = biSize;
+            BmpLayout layout = LayoutOf(c);
+            layout.biSize = biSize;
             IndexedBitmap picture;
-            ASSERT_EQ(Load(spec, picture), BitmapOk);
+            ASSERT_EQ(Load(layout, picture), BitmapOk);
             ExpectGreyPicture(picture, c, biSize);
         }
     }
@@ -254,10 +254,10 @@ TEST_F(BitmapFileTest, SkipsExtendedInfoHeaders) {
 TEST_F(BitmapFileTest, InfoHeaderShorterThanFortyBytesIsAShortRead) {
     for (std::uint32_t biSize : {0u, 12u, 39u}) {
         SCOPED_TRACE(biSize);
-        BmpSpec spec = SpecOf(DepthCases()[2]);
-        spec.biSize = biSize;
+        BmpLayout layout = LayoutOf(DepthCases()[2]);
+        layout.biSize = biSize;
         IndexedBitmap picture;
-        EXPECT_EQ(Load(spec, picture), BitmapShortRead);
+        EXPECT_EQ(Load(layout, picture), BitmapShortRead);
     }
 }
 
@@ -282,20 +282,20 @@ TEST_F(BitmapFileTest, RefusesWhatIsNotAnUncompressedBitmap) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BmpSpec spec;
-        spec.bitCount = c.bitCount;
-        spec.compression = c.compression;
-        spec.width = c.width;
-        spec.height = c.height;
-        spec.table = GreyTable(256);
-        spec.rows = {Bytes(8, 0)};
+        BmpLayout layout;
+        layout.bitCount = c.bitCount;
+        layout.compression = c.compression;
+        layout.width = c.width;
+        layout.height = c.height;
+        layout.table = GreyTable(256);
+        layout.rows = {Bytes(8, 0)};
         IndexedBitmap picture;
-        EXPECT_EQ(Load(spec, picture), BitmapNotSupported);
+        EXPECT_EQ(Load(layout, picture), BitmapNotSupported);
     }
 }
 
 TEST_F(BitmapFileTest, RefusesAWrongSignature) {
-    Bytes bytes = BuildBmp(SpecOf(DepthCases()[2]));
+    Bytes bytes = BuildBmp(LayoutOf(DepthCases()[2]));
     bytes[1] = 'A';
     IndexedBitmap picture;
     picture.pixels = {1, 2, 3};
@@ -310,62 +310,62 @@ TEST_F(BitmapFileTest, RefusesNegativeAndOversizedDimensions) {
     };
     for (const auto& [width, height] : sizes) {
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
-        BmpSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.table = GreyTable(256);
-        spec.rows = {Bytes(8, 0)};
+        BmpLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.table = GreyTable(256);
+        layout.rows = {Bytes(8, 0)};
         IndexedBitmap picture;
-        EXPECT_EQ(Load(spec, picture), BitmapNotSupported);
+        EXPECT_EQ(Load(layout, picture), BitmapNotSupported);
     }
 }
 
 TEST_F(BitmapFileTest, LargestSizeDeclaredInATinyFileIsAShortRead) {
-    BmpSpec spec;
-    spec.width = 16384;
-    spec.height = 16384;
-    spec.table = GreyTable(256);
-    spec.rows = {Bytes(16, 0)};
+    BmpLayout layout;
+    layout.width = 16384;
+    layout.height = 16384;
+    layout.table = GreyTable(256);
+    layout.rows = {Bytes(16, 0)};
     IndexedBitmap picture;
-    EXPECT_EQ(Load(spec, picture), BitmapShortRead);
+    EXPECT_EQ(Load(layout, picture), BitmapShortRead);
 }
 
 TEST_F(BitmapFileTest, LoadsTheWidestRowAllowed) {
-    BmpSpec spec;
-    spec.width = 16384;
-    spec.bitCount = 32;
+    BmpLayout layout;
+    layout.width = 16384;
+    layout.bitCount = 32;
     Bytes row(4 * 16384, 255);
     row[4 * 16383] = 0;  // last pixel: blue 0, green 255, red 255 -> 170
-    spec.rows = {row};
+    layout.rows = {row};
     IndexedBitmap picture;
-    ASSERT_EQ(Load(spec, picture), BitmapOk);
+    ASSERT_EQ(Load(layout, picture), BitmapOk);
     ASSERT_EQ(picture.pixels.size(), 16384u);
     EXPECT_EQ(picture.pixels.front(), 255);
     EXPECT_EQ(picture.pixels.back(), 170);
 }
 
 TEST_F(BitmapFileTest, EightBitFileWithAShortTableReadsPixelsAsColours) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.table = {{0, 0, 0}, {255, 255, 255}};
-    spec.rows = {Bytes(4, 1), Bytes(4, 0)};
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 2;
+    layout.table = {{0, 0, 0}, {255, 255, 255}};
+    layout.rows = {Bytes(4, 1), Bytes(4, 0)};
     IndexedBitmap picture;
-    EXPECT_EQ(Load(spec, picture), BitmapShortRead);
+    EXPECT_EQ(Load(layout, picture), BitmapShortRead);
 
     // With enough bytes behind, the table swallows the rows and the picture
     // comes from the trailing bytes: every pixel 0x80 selects entry 0x80.
-    spec.trailing = Bytes(1024, 0x80);
-    ASSERT_EQ(Load(spec, picture), BitmapOk);
+    layout.trailing = Bytes(1024, 0x80);
+    ASSERT_EQ(Load(layout, picture), BitmapOk);
     EXPECT_EQ(picture.pixels, Bytes(8, 0x80));
 }
 
 TEST_F(BitmapFileTest, EveryTruncationIsAShortRead) {
     // An extended header, so that the cut also falls inside the skipped bytes.
     for (const DepthCase& c : DepthCases()) {
-        BmpSpec spec = SpecOf(c);
-        spec.biSize = 108;
-        const Bytes whole = BuildBmp(spec);
+        BmpLayout layout = LayoutOf(c);
+        layout.biSize = 108;
+        const Bytes whole = BuildBmp(layout);
         for (std::size_t length = 0; length < whole.size(); ++length) {
             SCOPED_TRACE(std::string(c.name) + ", length " + std::to_string(length));
             const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
