@@ -74,7 +74,9 @@ void WriteBlockLine(TextOutputFile* out, const SubtitleBlock& block, DecodeConte
     FlushTextOutput(out);
     if (context->bitmaps) {
         DecodeSubPicture(first, &context->picture);
-        SaveIndexedBitmap(context->picture, bitmapPath.c_str());
+        // The line names the bitmap all the same; the run's status tells of the loss.
+        if (SaveIndexedBitmap(context->picture, bitmapPath.c_str()) != 0)
+            ReportFileFailure(ProgramName, "cannot write", bitmapPath);
     }
     ++context->blockNumber;
 }

@@ -11,8 +11,8 @@ namespace ostrel {
 
 // FileHandler of OstrelDecode: writes the text beside `fullPath` under the
 // first free name of .txt, .01.txt, .02.txt ... Always returns 0, so that
-// the other files are processed; a file that cannot be read or a text that
-// cannot be written is reported on standard error and noted for
+// the other files are processed; a file that cannot be read or a text or
+// bitmap that cannot be written is reported on standard error and noted for
 // AnyFileFailed (htmlview/reader_input.h).
 int DecodeToText(const OptionList& options, const char* fullPath, const char* fileName);
 

@@ -155,11 +155,13 @@ std::int64_t HideDelayTicks(const EncoderRun& run) {
     return frameLength * (static_cast<std::int64_t>(run.to) - run.from);
 }
 
-// The delay word that the hide delay is written as: ticks / 1024 rounded.
+// The delay word that the hide delay is written as: ticks / 1024 rounded,
+// halves upward. Written as (ticks + 512) / 1024, which equals the writer's
+// (2 * ticks + 1024) / 2048 for ticks >= 0 without doubling a product that
+// may already lie near the 64-bit limit.
 std::int64_t HideDelayWord(const EncoderRun& run) {
     const std::int64_t ticks = HideDelayTicks(run);
-    const std::int64_t twice = 2 * ticks + DelayUnit;
-    return twice / (2 * DelayUnit);
+    return (ticks + DelayUnit / 2) / DelayUnit;
 }
 
 bool TimesRepresentable(const EncoderRun& run) {

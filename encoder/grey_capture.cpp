@@ -11,8 +11,8 @@ namespace {
 constexpr std::uint16_t GreyBitCount = 8;
 constexpr std::int32_t RowAlignment = 4;
 
-std::int32_t GreyStride(std::int32_t width) {
-    return (width + RowAlignment - 1) / RowAlignment * RowAlignment;
+std::int64_t GreyStride(std::int32_t width) {
+    return (static_cast<std::int64_t>(width) + RowAlignment - 1) / RowAlignment * RowAlignment;
 }
 
 // Grey level of a 0x00BBGGRR colour: the mean of its three components.
@@ -31,7 +31,7 @@ void FillHeader(std::int32_t width, std::int32_t height, IndexedBitmap* picture)
     picture->header.biPlanes = 1;
     picture->header.biBitCount = GreyBitCount;
     picture->header.biCompression = BiRgb;
-    picture->header.biSizeImage = static_cast<std::uint32_t>(GreyStride(width)) * height;
+    picture->header.biSizeImage = static_cast<std::uint32_t>(GreyStride(width) * height);
     picture->colours.assign(1, RgbQuad{});
 }
 
@@ -39,7 +39,7 @@ void FillHeader(std::int32_t width, std::int32_t height, IndexedBitmap* picture)
 void BlockRead(const platform::TextSurface& surface, std::int32_t width, std::int32_t height,
                std::uint8_t* pixels) {
     const std::uint8_t* grey = platform::TextSurfaceGrey(surface);
-    std::int32_t stride = GreyStride(width);
+    std::int64_t stride = GreyStride(width);
     for (std::int32_t y = 0; y < height; ++y)
         std::memcpy(pixels + static_cast<std::size_t>(height - 1 - y) * stride,
                     grey + static_cast<std::size_t>(y) * surface.width, static_cast<std::size_t>(width));
@@ -47,7 +47,7 @@ void BlockRead(const platform::TextSurface& surface, std::int32_t width, std::in
 
 void PerPixelRead(const platform::TextSurface& surface, std::int32_t width, std::int32_t height,
                   std::uint8_t* pixels) {
-    std::int32_t stride = GreyStride(width);
+    std::int64_t stride = GreyStride(width);
     for (std::int32_t y = 0; y < height; ++y) {
         std::uint8_t* row = pixels + static_cast<std::size_t>(height - 1 - y) * stride;
         for (std::int32_t x = 0; x < width; ++x)

@@ -90,13 +90,15 @@ void WritePictureSize(TextOutputFile* out, const DisplayRect& rect) {
     TextPrintf(out, "width  = %3d, height = %3d\n<BR>\n", width, height);
 }
 
-// Writes the block's picture as "<stem>_NNNNNN.bmp" and shows it.
+// Writes the block's picture as "<stem>_NNNNNN.bmp" and shows it; a picture
+// that cannot be written is reported and still shown by name.
 void WriteBitmap(TextOutputFile* out, const ControlHeader& first, ReportContext* context) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, "_%06d.bmp", context->blockNumber);
     const std::string bitmapPath = context->bitmapStem + suffix;
     DecodeSubPicture(first, &context->picture);
-    SaveIndexedBitmap(context->picture, bitmapPath.c_str());
+    if (SaveIndexedBitmap(context->picture, bitmapPath.c_str()) != 0)
+        ReportFileFailure(ProgramName, "cannot write", bitmapPath);
     TextPrintf(out, "<IMG src=\"%s\">\n", EncodeUrlPath(bitmapPath).c_str());
 }
 

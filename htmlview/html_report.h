@@ -11,8 +11,8 @@ namespace ostrel {
 
 // FileHandler of OstrelHTML: writes the ".html" page beside `fullPath`.
 // Always returns 0, so that the other files are processed; a file that cannot
-// be read or a page that cannot be written is reported on standard error and
-// noted for AnyFileFailed (htmlview/reader_input.h).
+// be read or a page or bitmap that cannot be written is reported on standard
+// error and noted for AnyFileFailed (htmlview/reader_input.h).
 int WriteHtmlReport(const OptionList& options, const char* fullPath, const char* fileName);
 
 // "hh:mm:ss:ff" of a frame number, counted at the whole frame rate of `rate`.

@@ -13,35 +13,36 @@ namespace {
 
 constexpr mode_t NewFilePermissions = 0666;  // narrowed by the umask
 
-bool IsDirectory(int descriptor) {
+bool IsRegularFile(int descriptor) {
     struct stat info {};
-    return fstat(descriptor, &info) == 0 && S_ISDIR(info.st_mode);
+    return fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
 }
 
-}  // namespace
-
-FileHandle OpenExistingFile(const char* path, bool forWriting) {
+// Opens without blocking, so that a FIFO without a writer cannot stall the
+// open; keeps the descriptor only for a regular file, in blocking mode.
+FileHandle OpenRegularFile(const char* path, int flags, mode_t permissions) {
     if (path == nullptr || *path == '\0') return InvalidFile;
-    const int flags = (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC;
     int descriptor;
     do {
-        descriptor = open(path, flags);
+        descriptor = open(path, flags | O_CLOEXEC | O_NONBLOCK, permissions);
     } while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) return InvalidFile;
-    if (IsDirectory(descriptor)) {
+    const int status = fcntl(descriptor, F_GETFL);
+    if (!IsRegularFile(descriptor) || status < 0 || fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK) != 0) {
         close(descriptor);
         return InvalidFile;
     }
     return descriptor;
 }
 
+}  // namespace
+
+FileHandle OpenExistingFile(const char* path, bool forWriting) {
+    return OpenRegularFile(path, forWriting ? O_RDWR : O_RDONLY, 0);
+}
+
 FileHandle CreateTruncatedFile(const char* path) {
-    if (path == nullptr || *path == '\0') return InvalidFile;
-    int descriptor;
-    do {
-        descriptor = open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, NewFilePermissions);
-    } while (descriptor < 0 && errno == EINTR);
-    return descriptor < 0 ? InvalidFile : descriptor;
+    return OpenRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, NewFilePermissions);
 }
 
 std::int64_t ReadFileAt(FileHandle file, std::int64_t offset, void* buffer, std::size_t count) {

@@ -11,10 +11,12 @@ using FileHandle = int;
 constexpr FileHandle InvalidFile = -1;
 
 // Opens an existing file; for writing when `forWriting` (without truncating).
-// Returns InvalidFile when it cannot be opened or is a directory.
+// Returns InvalidFile when it cannot be opened or is not a regular file
+// (a directory, a FIFO, a device).
 FileHandle OpenExistingFile(const char* path, bool forWriting);
 
 // Creates a file for reading and writing, truncating an existing one.
+// Returns InvalidFile when it cannot, or when the path is not a regular file.
 FileHandle CreateTruncatedFile(const char* path);
 
 // Reads up to `count` bytes at `offset`. Returns the number read (0 at the end),

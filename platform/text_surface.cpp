@@ -523,9 +523,9 @@ void BlitGlyph(TextSurface* surface, const GlyphBitmap& glyph, std::int64_t x, s
     std::int64_t colEnd = std::min<std::int64_t>(glyph.width, surface->width - x);
     for (std::int64_t row = rowBegin; row < rowEnd; ++row) {
         const std::uint8_t* ink = glyph.ink.data() + row * glyph.width;
-        std::uint8_t* target = surface->grey.data() + (y + row) * surface->width + x;
+        std::uint8_t* target = surface->grey.data() + (y + row) * surface->width;
         for (std::int64_t col = colBegin; col < colEnd; ++col)
-            if (ink[col]) target[col] = Ink;
+            if (ink[col]) target[x + col] = Ink;
     }
 }
 
@@ -574,7 +574,7 @@ void DrawTextLine(TextSurface* surface, const TextFont* font, std::int32_t x, st
     FillRect(surface, x, y, right, static_cast<std::int64_t>(y) + font->cellHeight, 0);
     for (const PlacedGlyph& placed : line.glyphs) {
         const GlyphBitmap& glyph = RenderGlyph(open->faces[placed.face].get(), placed.glyph);
-        BlitGlyph(surface, glyph, x + RoundPixels(placed.x) + glyph.left,
+        BlitGlyph(surface, glyph, static_cast<std::int64_t>(x) + RoundPixels(placed.x) + glyph.left,
                   baseline - RoundPixels(placed.y) - glyph.top);
     }
     if (font->request.underline)

@@ -236,6 +236,14 @@ TEST_F(DecodeFailure, UnreadableInputIsReported) {
     EXPECT_FALSE(fs::exists(folder.path / "locked.txt"));
 }
 
+TEST_F(DecodeFailure, BitmapThatCannotBeWrittenIsReportedAndStillNamed) {
+    fs::create_directory(folder.path / "movie_000001.bmp");  // takes the first picture's name
+    EXPECT_TRUE(TextOf(folder, ExampleSup(), {"bitmap"}).ends_with(
+        Crlf("{250}{300}{movie_000001.bmp}\n{300}{350}{movie_000002.bmp}\n\n")));
+    EXPECT_TRUE(AnyFileFailed());
+    EXPECT_TRUE(fs::is_regular_file(folder.path / "movie_000002.bmp"));
+}
+
 TEST_F(DecodeFailure, TextThatCannotBeCreatedIsReported) {
     // movie.txt is taken, and the next name, .01.txt, is longer than a file
     // name may be.

@@ -276,6 +276,22 @@ TEST(EncoderDriver, TimesOutsideTheirWordsAreReported) {
     }
 }
 
+TEST(EncoderDriver, ExtremeFrameLengthsAreReportedNotOverflowed) {
+    // At 0.00001 frames per second a frame lasts 2147483647 ticks (the
+    // largest length kept); spans of whole 32-bit frame ranges stay reported.
+    EncoderFolder f;
+    const Outcome o = f.Encode(Font + "FrameRate=0.00001\n{-2147483648}{2147483647}a\n{2147483647}{-2147483648}b\n");
+    EXPECT_EQ(o.result, 1);
+    EXPECT_NE(o.log.find(Crlf(SettingsBlock(720, 576, "1e-05") +
+                              "  error:   {-2147483648} - time   = -2147483648\n"
+                              "  error:   {-2147483648} - length = 4294967295\n"
+                              "  error:   {2147483647} - time   = 2147483647\n"
+                              "  error:   {2147483647} - length = -4294967295\n")),
+              std::string::npos)
+        << o.log;
+    EXPECT_TRUE(o.blocks.empty());
+}
+
 TEST(EncoderDriver, ForcedFileLeavesOutOnlyTheSubtitlesWhoseTimesDoNotFit) {
     EncoderFolder f;
     const Outcome o = f.Encode(Font + "{10}{20}one\n{100}{50}two\n{-3}{20}three\n{1193045}{1193046}four\n",

@@ -61,6 +61,9 @@ TEST(GreyCaptureTest, NoBufferGivesEmptyPixels) {
     EXPECT_TRUE(picture.pixels.empty());
     CaptureGreyPicture(surface, true, {platform::MaxSurfaceDimension + 1, 2}, &picture);
     EXPECT_TRUE(picture.pixels.empty());
+    CaptureGreyPicture(surface, false, {2147483647, 2147483647}, &picture);
+    EXPECT_TRUE(picture.pixels.empty());
+    EXPECT_EQ(picture.header.biWidth, 2147483647);
     CaptureGreyPicture(surface, false, {1, 1}, nullptr);
 }
 

@@ -109,6 +109,34 @@ TEST(TextRendererTest, FrameLayoutAtBottomAndTop) {
     }
 }
 
+// Each line is centred on its own with the halving truncated toward zero:
+// a line 5 pixels wider than the picture starts at x = -2, not -3.
+TEST(TextRendererTest, CentringTruncatesTowardZero) {
+    const char* wide = "Wider than the picture";
+    const char* narrow = "ii";
+    platform::TextExtent wideExtent = Measure(wide);
+    platform::TextExtent narrowExtent = Measure(narrow);
+    Render r;
+    r.size = {wideExtent.cx - 5, 100};
+    r.indent = 10;
+    TextRect rect;
+    IndexedBitmap picture = Draw(Lines({wide, narrow}), r, &rect);
+    EXPECT_EQ(rect.left, -2);
+    EXPECT_EQ(rect.right, wideExtent.cx - 2);
+
+    platform::TextSurface expected;
+    ASSERT_TRUE(platform::ResetTextSurface(&expected, r.size.width, r.size.height));
+    const platform::TextFont* font = platform::OpenTextFont(platform::FontRequest{"DejaVu Sans", -30, 400});
+    std::int32_t narrowX = (r.size.width - narrowExtent.cx) / 2;
+    platform::DrawTextLine(&expected, font, -2, rect.top, Unicode(wide, Utf8), false);
+    platform::DrawTextLine(&expected, font, narrowX, rect.top + wideExtent.cy + (wideExtent.cy & 1),
+                           Unicode(narrow, Utf8), false);
+    for (std::int32_t row = 0; row < r.size.height; ++row)
+        for (std::int32_t column = 0; column < r.size.width; ++column)
+            ASSERT_EQ(PixelAt(picture, row, column), expected.grey[row * r.size.width + column])
+                << row << "," << column;
+}
+
 TEST(TextRendererTest, MeasuringPassGivesSameRectAndLeavesPictureAlone) {
     const TextLines text = Lines({"Measured twice", " ", "Ελληνικά"});
     for (std::int32_t dynamicSize : {0, 1}) {

@@ -250,6 +250,15 @@ TEST_F(HtmlReportFailure, PageThatCannotBeCreatedIsReported) {
     EXPECT_TRUE(AnyFileFailed());
 }
 
+TEST_F(HtmlReportFailure, BitmapThatCannotBeWrittenIsReportedAndStillShown) {
+    fs::create_directory(folder.path / "movie_000001.bmp");  // takes the first picture's name
+    const Bytes sup = BuildSup({ExampleBlock(), ExampleBlock()});
+    const std::string page = ReportOf(folder, sup, {"bitmap"});
+    EXPECT_TRUE(AnyFileFailed());
+    EXPECT_TRUE(Contains(page, "<IMG src=\"" + (folder.path / "movie_000001.bmp").string() + "\">\r\n"));
+    EXPECT_TRUE(fs::is_regular_file(folder.path / "movie_000002.bmp"));
+}
+
 TEST_F(HtmlReportFailure, InputNamedLikeItsPageIsNotOverwritten) {
     const fs::path input = folder.path / "movie.html";
     const Bytes sup = BuildSupBlock(ExampleBlock());

@@ -140,7 +140,8 @@ TEST(TextSurfaceTest, CellIsFilledBlackFirst) {
 
 TEST(TextSurfaceTest, LinesPartlyOutsideAreClipped) {
     FontRequest request = Request("DejaVu Sans");
-    const std::int32_t origins[][2] = {{-20, -10}, {90, 30}, {-1000, 0}, {0, 1000}, {-2147483647, -2147483647}};
+    const std::int32_t origins[][2] = {{-20, -10}, {90, 30}, {-1000, 0}, {0, 1000}, {-2147483647, -2147483647},
+                                       {2147483647, 2147483647}, {2147483600, 0}};
     for (const auto& origin : origins) {
         TextSurface surface = Drawn(request, U"Clipped WWW", 100, 40, origin[0], origin[1]);
         EXPECT_EQ(surface.grey.size(), 4000u);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -124,6 +125,20 @@ TEST_F(DataFileTest, DirectoryDoesNotOpenForReading) {
     DataFile file;
     OpenDataFile(&file, PathOf("").c_str(), OfRead);
     EXPECT_FALSE(IsDataFileOpen(&file));
+}
+
+// A FIFO without a writer would block a plain open: it must be refused at once.
+TEST_F(DataFileTest, FifoIsRefusedWithoutBlocking) {
+    const std::string fifo = PathOf("pipe.sup");
+    ASSERT_EQ(std::system(("mkfifo '" + fifo + "'").c_str()), 0);
+    ASSERT_TRUE(fs::is_fifo(fifo));
+    for (std::int32_t mode : {OfRead, OfWrite, OfReadWrite}) {
+        DataFile file;
+        OpenDataFile(&file, fifo.c_str(), mode);
+        EXPECT_FALSE(IsDataFileOpen(&file)) << "mode " << mode;
+        EXPECT_EQ(ReadWord(&file), 0);
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST_F(DataFileTest, WritingCreatesAMissingFileAndTruncatesAnExistingOne) {
