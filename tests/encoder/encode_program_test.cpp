@@ -13,6 +13,7 @@
 #include "encoder/text_renderer.h"
 #include "supkit/data_file.h"
 #include "supkit/subtitle_block.h"
+#include "support/encoder_fixture.h"
 #include "support/program_run.h"
 
 namespace ostrel {
@@ -20,22 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace fixture;
-
-// Points USERPROFILE (inherited by the programs run) at the test's folder.
-struct ProfileScope {
-    std::optional<std::string> saved;
-
-    explicit ProfileScope(const fs::path& folder) {
-        if (const char* value = std::getenv("USERPROFILE")) saved = value;
-        setenv("USERPROFILE", folder.c_str(), 1);
-    }
-    ~ProfileScope() {
-        if (saved)
-            setenv("USERPROFILE", saved->c_str(), 1);
-        else
-            unsetenv("USERPROFILE");
-    }
-};
 
 struct ProgramFolder {
     TempFolder folder;
@@ -67,15 +52,6 @@ const std::string Usage =
 std::string Banner(const std::string& output) {
     const std::size_t second = output.find('\n', BannerFirstLine.size());
     return second == std::string::npos ? output : output.substr(0, second + 2);
-}
-
-std::vector<SubtitleBlock> ReadBlocks(const fs::path& sup) {
-    DataFile file;
-    OpenDataFile(&file, sup.c_str(), OfRead);
-    std::vector<SubtitleBlock> blocks;
-    SubtitleBlock block;
-    while (ReadSubtitleBlock(&file, &block) == 1) blocks.push_back(block);
-    return blocks;
 }
 
 // A line of DejaVu Sans and its font size whose text block is wider than
@@ -146,7 +122,7 @@ TEST(EncodeProgram, TextWiderThan95PercentOfTheFrame) {
         EXPECT_EQ(run.standardOutput, Banner(run.standardOutput) + arrow + c.afterArrow);
         EXPECT_EQ(fs::exists(f.folder.path / "movie.log"), c.log);
         EXPECT_EQ(fs::exists(f.folder.path / "movie.sup"), c.blocks > 0);
-        EXPECT_EQ(ReadBlocks(f.folder.path / "movie.sup").size(), c.blocks);
+        EXPECT_EQ(ReadAllBlocks(f.folder.path / "movie.sup").size(), c.blocks);
     }
 }
 
@@ -185,7 +161,7 @@ TEST(EncodeProgram, UnreadableSourceFailsButOthersAreEncoded) {
     EXPECT_NE(run.exitStatus, 0);
     EXPECT_NE(run.standardError.find(f.Path("a.txt")), std::string::npos);
     EXPECT_FALSE(fs::exists(f.folder.path / "a.log"));
-    EXPECT_EQ(ReadBlocks(f.folder.path / "b.sup").size(), 1u);
+    EXPECT_EQ(ReadAllBlocks(f.folder.path / "b.sup").size(), 1u);
 }
 
 TEST(EncodeProgram, BitmapReferenceBesideTheSourceWithBackslashes) {
@@ -202,7 +178,7 @@ TEST(EncodeProgram, BitmapReferenceBesideTheSourceWithBackslashes) {
     f.Write("subs/movie.txt", "{1}{2}{pics\\a.bmp}\n");
     const ProgramRun run = f.Run({"../subs/movie.txt"}, f.folder.path / "elsewhere");
     EXPECT_EQ(run.exitStatus, 0);
-    const auto blocks = ReadBlocks(f.folder.path / "subs" / "movie.sup");
+    const auto blocks = ReadAllBlocks(f.folder.path / "subs" / "movie.sup");
     ASSERT_EQ(blocks.size(), 1u);
     const DisplayRect& rect = blocks[0].headers[0].rect;
     EXPECT_EQ(rect.right - rect.left + 1, 2);
@@ -233,7 +209,7 @@ TEST(EncodeProgram, ProfileSectionsAndFrameRateFallback) {
         const ProgramRun run = f.Run(arguments);
         EXPECT_EQ(run.exitStatus, 0);
         EXPECT_NE(ReadFileText(f.folder.path / "movie.log").find(c.settings), std::string::npos);
-        const auto blocks = ReadBlocks(f.folder.path / "movie.sup");
+        const auto blocks = ReadAllBlocks(f.folder.path / "movie.sup");
         ASSERT_EQ(blocks.size(), 1u);
         EXPECT_EQ(blocks[0].startTime, c.startTime);
     }

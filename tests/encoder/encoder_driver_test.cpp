@@ -19,30 +19,15 @@
 #include "encoder/text_renderer.h"
 #include "supkit/data_file.h"
 #include "supkit/subtitle_block.h"
+#include "support/encoder_fixture.h"
 #include "support/program_run.h"
 
 namespace ostrel {
 namespace {
 
 namespace fs = std::filesystem;
+using fixture::ProfileScope;
 using fixture::TempFolder;
-
-// Points USERPROFILE at a folder of the test's own for as long as it lives,
-// so that no real profile file takes part.
-struct ProfileScope {
-    std::optional<std::string> saved;
-
-    explicit ProfileScope(const fs::path& folder) {
-        if (const char* value = std::getenv("USERPROFILE")) saved = value;
-        setenv("USERPROFILE", folder.c_str(), 1);
-    }
-    ~ProfileScope() {
-        if (saved)
-            setenv("USERPROFILE", saved->c_str(), 1);
-        else
-            unsetenv("USERPROFILE");
-    }
-};
 
 // What one call of the handler left behind.
 struct Outcome {

@@ -12,6 +12,7 @@
 #include "supkit/data_file.h"
 #include "supkit/rle_codec.h"
 #include "supkit/subtitle_block.h"
+#include "support/encoder_fixture.h"
 #include "support/program_run.h"
 
 namespace ostrel {
@@ -19,30 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace fixture;
-
-struct ProfileScope {
-    std::optional<std::string> saved;
-
-    explicit ProfileScope(const fs::path& folder) {
-        if (const char* value = std::getenv("USERPROFILE")) saved = value;
-        setenv("USERPROFILE", folder.c_str(), 1);
-    }
-    ~ProfileScope() {
-        if (saved)
-            setenv("USERPROFILE", saved->c_str(), 1);
-        else
-            unsetenv("USERPROFILE");
-    }
-};
-
-std::vector<SubtitleBlock> ReadBlocks(const fs::path& sup) {
-    DataFile file;
-    OpenDataFile(&file, sup.c_str(), OfRead);
-    std::vector<SubtitleBlock> blocks;
-    SubtitleBlock block;
-    while (ReadSubtitleBlock(&file, &block) == 1) blocks.push_back(block);
-    return blocks;
-}
 
 // A 24-bit bitmap of four vertical bands, one per colour index: grey 0, 100,
 // 170 and 255.
@@ -102,8 +79,8 @@ TEST(RoundTrip, EncodeDecodeEncodeKeepsPicturesAndTimes) {
     const ProgramRun second = RunProgram(OSTREL_ENCODE_PROGRAM, {"decoded/movie.txt"}, folder.path);
     ASSERT_EQ(second.exitStatus, 0) << second.standardOutput << second.standardError;
 
-    const auto original = ReadBlocks(folder.path / "source" / "movie.sup");
-    const auto again = ReadBlocks(folder.path / "decoded" / "movie.sup");
+    const auto original = ReadAllBlocks(folder.path / "source" / "movie.sup");
+    const auto again = ReadAllBlocks(folder.path / "decoded" / "movie.sup");
     ASSERT_EQ(original.size(), 4u);
     ASSERT_EQ(again.size(), original.size());
     const std::set<std::uint8_t> textColours = {0, 1, 3};  // background, contour, text
