@@ -7,5 +7,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset release
 cmake --build --preset release
-cmake --install build/release --prefix "${OSTREL_PREFIX:-/usr/local}"
+prefix="${OSTREL_PREFIX:-/usr/local}"
+if [[ $(id -u) -ne 0 && ! -w "$prefix" ]]; then
+  sudo cmake --install build/release --prefix "$prefix"
+else
+  cmake --install build/release --prefix "$prefix"
+fi
 scripts/demo.sh
