@@ -3,7 +3,6 @@
 #include "encoder/encoder_driver.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <string>
 
@@ -51,6 +50,7 @@ struct EncoderRun {
     TextOutputFile log;
     bool hasLog = false;
     DataFile output;
+    bool outputFailed = false;  // the ".sup" could not be created
     int pass = CheckPass;
     int errorFlag = 0;
     bool fatal = false;
@@ -78,27 +78,6 @@ std::int32_t FrameLengthOf(double rate) {
     return length >= 2147483647.0 ? 2147483647 : static_cast<std::int32_t>(length);
 }
 
-// Writes a line to the log when there is one.
-void LogPrintf(EncoderRun* run, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void LogPrintf(EncoderRun* run, const char* format, ...) {
-    if (!run->hasLog) return;
-    char stackBuffer[1024];
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int length = std::vsnprintf(stackBuffer, sizeof stackBuffer, format, args);
-    va_end(args);
-    if (length < 0) {
-        va_end(copy);
-        return;
-    }
-    std::string text(static_cast<std::size_t>(length), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, copy);
-    va_end(copy);
-    TextWrite(&run->log, text);
-}
-
 // Writes a check-pass line to the log, or to standard output without one.
 void WriteCheckLine(EncoderRun* run, const std::string& line) {
     if (run->hasLog)
@@ -118,12 +97,12 @@ void Report(EncoderRun* run, const char* kind, const char* what, long long value
 // Prints a closing or fatal message on standard output and in the log.
 void AnnounceMessage(EncoderRun* run, const char* format, const std::string& message) {
     std::printf(format, message.c_str());
-    LogPrintf(run, format, message.c_str());
+    TextPrintf(&run->log, format, message.c_str());
 }
 
 void LogTimeLine(EncoderRun* run, const char* format) {
     const platform::LocalTime now = platform::CurrentLocalTime();
-    LogPrintf(run, format, now.year, now.month, now.day, now.hour, now.minute, now.second);
+    TextPrintf(&run->log, format, now.year, now.month, now.day, now.hour, now.minute, now.second);
 }
 
 void WriteSettingsBlock(EncoderRun* run) {
@@ -297,7 +276,10 @@ bool HandleSubtitleLine(EncoderRun* run, const std::string& line, int codePage) 
 bool RunPass(EncoderRun* run) {
     LoadPassSettings(run);
     run->perPixel = HasOption(run->options, "pixel") != 0;
-    if (run->pass == EncodePass) OpenDataFile(&run->output, run->supPath.c_str(), OfWrite);
+    if (run->pass == EncodePass) {
+        OpenDataFile(&run->output, run->supPath.c_str(), OfWrite);
+        run->outputFailed = !IsDataFileOpen(&run->output);
+    }
     RewindSourceText(&run->source);
     run->subtitleCount = 0;
     run->dumpCounter = 0;
@@ -351,7 +333,7 @@ int EncodeSourceFile(const OptionList& options, const char* sourcePath, const ch
     if (!HasOption(&options, "nolog")) run.hasLog = CreateTextOutput(&run.log, run.logPath.c_str());
 
     std::printf("%s --> %s\n", run.sourcePath.c_str(), run.supPath.c_str());
-    LogPrintf(&run, "%s --> %s\n\n", run.sourcePath.c_str(), run.supPath.c_str());
+    TextPrintf(&run.log, "%s --> %s\n\n", run.sourcePath.c_str(), run.supPath.c_str());
     LogTimeLine(&run, "  Encoding started  %04d-%02d-%02d  %02d:%02d:%02d\n");
 
     for (run.pass = CheckPass; run.pass <= EncodePass && run.errorFlag == 0; ++run.pass) {
@@ -363,6 +345,10 @@ int EncodeSourceFile(const OptionList& options, const char* sourcePath, const ch
     if (run.hasLog) CloseTextOutput(&run.log);
     CloseDataFile(&run.output);
     CloseSourceText(&run.source);
+    if (run.outputFailed || DataFileWriteFailed(&run.output)) {
+        std::fprintf(stderr, "OstrelEncode: cannot write \"%s\"\n", run.supPath.c_str());
+        run.errorFlag = 1;
+    }
     return run.errorFlag;
 }
 

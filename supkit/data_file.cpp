@@ -23,8 +23,9 @@ constexpr std::uint32_t ByteMask = 0xFF;
 
 void FlushPendingWrite(DataFile* file) {
     if (file->pendingWrite.empty()) return;
-    platform::WriteFileAt(file->handle, file->writeStart, file->pendingWrite.data(),
-                          file->pendingWrite.size());
+    const std::int64_t written = platform::WriteFileAt(file->handle, file->writeStart,
+                                                       file->pendingWrite.data(), file->pendingWrite.size());
+    if (written != static_cast<std::int64_t>(file->pendingWrite.size())) file->writeFailed = true;
     file->pendingWrite.clear();
 }
 
@@ -111,6 +112,7 @@ bool IsDataFileOpen(const DataFile* file) {
 void OpenDataFile(DataFile* file, const char* path, std::int32_t mode) {
     if (file == nullptr) return;
     CloseDataFile(file);
+    file->writeFailed = false;
     const bool readOnly = (mode & AccessModeBits) == OfRead;
     file->handle = readOnly ? platform::OpenExistingFile(path, false)
                             : platform::CreateTruncatedFile(path);
@@ -122,6 +124,8 @@ void CloseDataFile(DataFile* file) {
     platform::CloseFile(file->handle);
     ResetDataFile(file);
 }
+
+bool DataFileWriteFailed(const DataFile* file) { return file != nullptr && file->writeFailed; }
 
 std::int32_t SeekDataFile(DataFile* file, std::int32_t offset, std::int32_t origin) {
     if (!IsDataFileOpen(file)) return 0;

@@ -25,6 +25,7 @@ struct DataFile {
     std::vector<std::uint8_t> pendingWrite;  // bytes to be written at writeStart
     std::int64_t writeStart = 0;
     bool readShort = false;                // the last read could not be filled
+    bool writeFailed = false;              // a write was lost since opening (kept after closing)
 
     DataFile() = default;
     DataFile(const DataFile&) = delete;
@@ -41,6 +42,10 @@ void OpenDataFile(DataFile* file, const char* path, std::int32_t mode);
 
 // Flushes and closes the file; does nothing when it is not open.
 void CloseDataFile(DataFile* file);
+
+// True when a write since the last opening could not be completed (a full
+// disk, an I/O error); still answers after CloseDataFile, whose flush counts.
+bool DataFileWriteFailed(const DataFile* file);
 
 // Moves the position (origin 0 start, 1 current, 2 end). Returns the new
 // position; -1, leaving the position, when it would be negative or beyond

@@ -310,6 +310,17 @@ TEST(EncoderDriver, OlderLongerSupIsReplaced) {
     EXPECT_EQ(fs::file_size(f.Sup()), BlockHeadSize + o.unitSizes[0]);
 }
 
+TEST(EncoderDriver, SupThatCannotBeCreatedFailsTheFile) {
+    EncoderFolder f;
+    fs::create_directory(f.Sup());  // a folder in the way of the output
+    testing::internal::CaptureStderr();
+    const Outcome o = f.Encode(Font + "{1}{2}short\n");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(o.result, 1);
+    EXPECT_NE(errors.find("cannot write \"" + f.Sup().string() + "\""), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(f.Sup()));
+}
+
 TEST(EncoderDriver, ShowBitmapDumpsOnlyLaterTextPicturesOfTheEncodePass) {
     EncoderFolder f;
     WriteBitmap(f.folder.path / "picture.bmp", 100, 50, Black);
