@@ -126,8 +126,9 @@ void LoadProfileFont(EncoderSettings* target, const platform::ProfileFile& profi
                      const LogFont& defaults) {
     target->Font = LogFont{};
     SetFaceName(&target->Font,
-                platform::ProfileString(profile, section, "FontName", FaceNameOf(defaults), ProfileFaceNameRoom),
-                ProfileFaceNameRoom - 1);
+                platform::ProfileString(profile, section, "FontName", FaceNameOf(defaults),
+                                        ProfileFaceNameLength + 1),
+                ProfileFaceNameLength);
     target->Font.lfCharSet = static_cast<std::uint8_t>(
         static_cast<std::uint32_t>(platform::ProfileInteger(profile, section, "FontCharSet", defaults.lfCharSet)) &
         CharSetMask);

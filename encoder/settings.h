@@ -78,9 +78,9 @@ void ShowEncoderHelpAndVersion(const OptionList& options);
 // character (no digits give 0), in wrapping 32-bit arithmetic.
 std::int32_t DecimalValue(const char* text);
 
-// The room of the profile's face name (with its NUL: at most 29 characters),
-// of the in-text face name (31 characters) and of the command key and value.
-constexpr std::size_t ProfileFaceNameRoom = 30;
+// The longest face name the profile gives (30 bytes) and the in-text
+// FontName command gives (31 bytes), and the longest command key and value.
+constexpr std::size_t ProfileFaceNameLength = 30;
 constexpr std::size_t CommandFaceNameLength = FaceNameSize - 1;
 constexpr std::size_t CommandFieldLength = 255;
 

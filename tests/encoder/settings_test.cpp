@@ -163,7 +163,7 @@ TEST(EncoderSettings, ProfileStylesAndFaceNameCut) {
     const EncoderSettings s = LoadLayers(profile.path);
     EXPECT_EQ(s.Font.lfWeight, 700);
     EXPECT_EQ(s.Font.lfItalic, 1);
-    EXPECT_EQ(FaceName(s), std::string(ProfileFaceNameRoom - 1, 'F'));
+    EXPECT_EQ(FaceName(s), std::string(30, 'F'));
 }
 
 TEST(EncoderSettings, ProfilePathFollowsTheEnvironment) {
