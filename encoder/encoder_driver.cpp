@@ -35,7 +35,7 @@ constexpr char EncodingForced[] = "Encoding forced.";
 constexpr char EncodingInterrupted[] = "Encoding interrupted.";
 constexpr char UnsupportedGraphicMode[] = "Fatal error - unsupported graphic mode.";
 
-bool unreadableInput = false;
+bool fileFailed = false;
 
 // Everything one call works with; gone when the call returns.
 struct EncoderRun {
@@ -327,7 +327,7 @@ int EncodeSourceFile(const OptionList& options, const char* sourcePath, const ch
 
     if (!OpenSourceText(sourcePath, run.builtIn.Font.lfCharSet, &run.source)) {
         std::fprintf(stderr, "OstrelEncode: cannot open \"%s\"\n", sourcePath);
-        unreadableInput = true;
+        fileFailed = true;
         return 0;
     }
     if (!HasOption(&options, "nolog")) run.hasLog = CreateTextOutput(&run.log, run.logPath.c_str());
@@ -347,11 +347,11 @@ int EncodeSourceFile(const OptionList& options, const char* sourcePath, const ch
     CloseSourceText(&run.source);
     if (run.outputFailed || DataFileWriteFailed(&run.output)) {
         std::fprintf(stderr, "OstrelEncode: cannot write \"%s\"\n", run.supPath.c_str());
-        run.errorFlag = 1;
+        fileFailed = true;
     }
     return run.errorFlag;
 }
 
-bool EncoderHadUnreadableInput() { return unreadableInput; }
+bool EncoderHadFileFailure() { return fileFailed; }
 
 }  // namespace ostrel

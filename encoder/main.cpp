@@ -11,5 +11,5 @@ int main(int argc, char** argv) {
     hooks.ShowHelpAndVersion = ostrel::ShowEncoderHelpAndVersion;
     hooks.fileHandler = ostrel::EncodeSourceFile;
     const int status = ostrel::RunCommandLine(argc, argv, hooks);
-    return ostrel::EncoderHadUnreadableInput() && status == 0 ? 1 : status;
+    return ostrel::EncoderHadFileFailure() && status == 0 ? 1 : status;
 }
