@@ -108,31 +108,6 @@ TextRect Measure(const std::string& line, int fontSize) {
     return rect;
 }
 
-// A 24-bit bitmap file whose pixel (x, y), y = 0 at the top, has the grey
-// level grey(x, y).
-template <typename GreyOf>
-void WriteBitmap(const fs::path& path, int width, int height, GreyOf grey) {
-    const int rowLength = (3 * width + 3) / 4 * 4;
-    std::vector<std::uint8_t> bytes(54 + static_cast<std::size_t>(rowLength) * height, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    bytes[26] = 1;   // planes
-    bytes[28] = 24;  // bits per pixel
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = &bytes[54 + static_cast<std::size_t>(rowLength) * (height - 1 - y)];
-        for (int x = 0; x < width; ++x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = grey(x, y);
-    }
-    fixture::WriteFileBytes(path, bytes);
-}
-
 std::uint8_t Black(int, int) { return 0; }
 
 TEST(EncoderDriver, FileOfCommentsAndCommandsOnly) {
@@ -214,7 +189,7 @@ TEST(EncoderDriver, BitmapSizeLimits) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reported);
         EncoderFolder f;
-        WriteBitmap(f.folder.path / "picture.bmp", c.width, c.height, Black);
+        fixture::WriteGreyBitmap(f.folder.path / "picture.bmp", c.width, c.height, Black);
         const Outcome o = f.Encode("{3}{4}{picture.bmp}\n");
         const std::string closing = "\n  Encoding process detected errors in source text.\n  Encoding interrupted.\n";
         EXPECT_EQ(o.log, FullLog(f, SettingsBlock() + c.reported + (c.reported.empty() ? "" : closing)));
@@ -291,8 +266,8 @@ TEST(EncoderDriver, UnitsAboveTheLimitsAreWarnedOrLeftOut) {
     EncoderFolder f;
     // Every pixel differs from its neighbours: each run codes in 4 bits.
     const auto noise = [](int x, int y) { return static_cast<std::uint8_t>(((x + y) % 4) * 85); };
-    WriteBitmap(f.folder.path / "full.bmp", 720, 576, noise);
-    WriteBitmap(f.folder.path / "band.bmp", 720, 150, noise);
+    fixture::WriteGreyBitmap(f.folder.path / "full.bmp", 720, 576, noise);
+    fixture::WriteGreyBitmap(f.folder.path / "band.bmp", 720, 150, noise);
     const Outcome o = f.Encode(Font + "{1}{2}first\n{3}{4}{full.bmp}\n{5}{6}{band.bmp}\n{7}{8}last\n");
     EXPECT_EQ(o.result, 1);
     ASSERT_EQ(o.blocks.size(), 3u);
@@ -324,7 +299,7 @@ TEST(EncoderDriver, SupThatCannotBeCreatedIsReported) {
 
 TEST(EncoderDriver, ShowBitmapDumpsOnlyLaterTextPicturesOfTheEncodePass) {
     EncoderFolder f;
-    WriteBitmap(f.folder.path / "picture.bmp", 100, 50, Black);
+    fixture::WriteGreyBitmap(f.folder.path / "picture.bmp", 100, 50, Black);
     const Outcome o = f.Encode(Font + "{1}{2}one\n{3}{4}two\nShowBitmap=1\n{5}{6}three\n{7}{8}{picture.bmp}\n"
                                "{9}{10}four\n");
     EXPECT_EQ(o.result, 0);

@@ -25,26 +25,7 @@ using namespace fixture;
 // 170 and 255.
 void WriteBandBitmap(const fs::path& path, int width, int height) {
     static const std::uint8_t Greys[] = {0, 100, 170, 255};
-    const int rowLength = (3 * width + 3) / 4 * 4;
-    std::vector<std::uint8_t> bytes(54 + static_cast<std::size_t>(rowLength) * height, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    bytes[26] = 1;
-    bytes[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            std::uint8_t* pixel = &bytes[54 + static_cast<std::size_t>(rowLength) * y + 3 * x];
-            pixel[0] = pixel[1] = pixel[2] = Greys[4 * x / width];
-        }
-    WriteFileBytes(path, bytes);
+    WriteGreyBitmap(path, width, height, [&](int x, int) { return Greys[4 * x / width]; });
 }
 
 std::set<std::uint8_t> ColoursOf(const IndexedBitmap& picture) {

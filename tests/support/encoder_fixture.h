@@ -1,8 +1,10 @@
 // Test helpers around the encoder: a scope that keeps real profile files out
-// of a test, and reading back every block of a ".sup" file.
+// of a test, grey bitmap files, and reading back every block of a ".sup" file.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +23,11 @@ struct ProfileScope {
     ProfileScope& operator=(const ProfileScope&) = delete;
     ~ProfileScope();
 };
+
+// Writes a 24-bit bitmap file whose pixel (x, y), y = 0 at the top, has the
+// grey level grey(x, y).
+void WriteGreyBitmap(const std::filesystem::path& path, int width, int height,
+                     const std::function<std::uint8_t(int x, int y)>& grey);
 
 // Every block of the ".sup" file, in order (none when it cannot be read).
 std::vector<SubtitleBlock> ReadAllBlocks(const std::filesystem::path& sup);
