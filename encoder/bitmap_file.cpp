@@ -60,20 +60,6 @@ bool SkipBytes(ReadCursor& in, std::uint32_t count) {
     return true;
 }
 
-std::uint16_t GetLittle16(const std::uint8_t* at) {
-    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-
-void PutLittle16(std::uint8_t* at, std::uint32_t value) {
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutLittle32(std::uint8_t* at, std::uint32_t value) {
-    PutLittle16(at, value);
-    PutLittle16(at + 2, value >> 16);
-}
-
 std::uint8_t GreyOf(unsigned blue, unsigned green, unsigned red) {
     return static_cast<std::uint8_t>((blue + green + red) / 3);
 }

@@ -8,7 +8,6 @@ namespace ostrel {
 
 namespace {
 
-constexpr std::uint16_t GreyBitCount = 8;
 constexpr std::int32_t RowAlignment = 4;
 
 std::int64_t GreyStride(std::int32_t width) {
@@ -21,18 +20,6 @@ std::uint8_t GreyOfColour(std::uint32_t colour) {
     std::uint32_t green = (colour >> 8) & 0xFF;
     std::uint32_t blue = (colour >> 16) & 0xFF;
     return static_cast<std::uint8_t>((blue + green + red) / 3);
-}
-
-void FillHeader(std::int32_t width, std::int32_t height, IndexedBitmap* picture) {
-    picture->header = BitmapInfoHeader{};
-    picture->header.biSize = BitmapInfoHeaderSize;
-    picture->header.biWidth = width;
-    picture->header.biHeight = height;
-    picture->header.biPlanes = 1;
-    picture->header.biBitCount = GreyBitCount;
-    picture->header.biCompression = BiRgb;
-    picture->header.biSizeImage = static_cast<std::uint32_t>(GreyStride(width) * height);
-    picture->colours.assign(1, RgbQuad{});
 }
 
 // The whole grey buffer, row by row; surface row y goes to stored row height - 1 - y.
@@ -62,7 +49,7 @@ void CaptureGreyPicture(const platform::TextSurface& surface, bool perPixel, Fra
     if (!picture) return;
     std::int32_t width = size.width > 0 ? size.width : 0;
     std::int32_t height = size.height > 0 ? size.height : 0;
-    FillHeader(width, height, picture);
+    SetGreyPictureHeader(picture, width, height);
     picture->pixels.clear();
     if (width == 0 || height == 0 || width > platform::MaxSurfaceDimension ||
         height > platform::MaxSurfaceDimension)

@@ -26,16 +26,6 @@ constexpr std::uint16_t BitmapFileType = 0x4D42;  // "BM"
 constexpr std::uint16_t MaxIndexedBitCount = 8;
 constexpr std::size_t RgbQuadSize = 4;
 
-void PutLittle16(std::uint8_t* at, std::uint32_t value) {
-    at[0] = static_cast<std::uint8_t>(value);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void PutLittle32(std::uint8_t* at, std::uint32_t value) {
-    PutLittle16(at, value);
-    PutLittle16(at + 2, value >> 16);
-}
-
 // The bytes before the pixel rows: file header, info header, colour table of
 // `tableSize` bytes (entries the picture lacks are written as zeros).
 //   0  2  bfType "BM"

@@ -1,5 +1,5 @@
-// Row stride of 8-bit pictures and the little-endian file form of the
-// 40-byte bitmap info header.
+// Row stride and header of 8-bit pictures, the little-endian fields of
+// bitmap files and the file form of the 40-byte bitmap info header.
 #include "supkit/indexed_bitmap.h"
 
 #include <limits>
@@ -11,6 +11,8 @@ constexpr std::int32_t StrideAlignment = 4;
 constexpr std::int32_t MaxRoundableWidth =
     std::numeric_limits<std::int32_t>::max() / StrideAlignment * StrideAlignment;
 constexpr unsigned BitsPerByte = 8;
+
+}  // namespace
 
 void PutLittle16(std::uint8_t* at, std::uint32_t value) {
     at[0] = static_cast<std::uint8_t>(value);
@@ -29,8 +31,6 @@ std::uint16_t GetLittle16(const std::uint8_t* at) {
 std::uint32_t GetLittle32(const std::uint8_t* at) {
     return GetLittle16(at) | (static_cast<std::uint32_t>(GetLittle16(at + 2)) << (2 * BitsPerByte));
 }
-
-}  // namespace
 
 // Widths of 0 or less, and widths too large to round up in 32 bits, give 0.
 std::int32_t BitmapStride(std::int32_t width) {
@@ -75,6 +75,21 @@ BitmapInfoHeader UnpackBitmapInfoHeader(const std::uint8_t* bytes) {
     header.biClrUsed = GetLittle32(&bytes[32]);
     header.biClrImportant = GetLittle32(&bytes[36]);
     return header;
+}
+
+void SetGreyPictureHeader(IndexedBitmap* picture, std::int32_t width, std::int32_t height) {
+    constexpr std::uint16_t GreyBitCount = 8;
+    const std::int64_t stride =
+        (static_cast<std::int64_t>(width) + StrideAlignment - 1) / StrideAlignment * StrideAlignment;
+    picture->header = BitmapInfoHeader{};
+    picture->header.biSize = BitmapInfoHeaderSize;
+    picture->header.biWidth = width;
+    picture->header.biHeight = height;
+    picture->header.biPlanes = 1;
+    picture->header.biBitCount = GreyBitCount;
+    picture->header.biCompression = BiRgb;
+    picture->header.biSizeImage = static_cast<std::uint32_t>(stride * height);
+    picture->colours.assign(1, RgbQuad{});
 }
 
 }  // namespace ostrel

@@ -49,6 +49,17 @@ struct IndexedBitmap {
 // widths of 0 or less).
 std::int32_t BitmapStride(std::int32_t width);
 
+// Gives `picture` the header of an 8-bit grey picture of the given size
+// (biSizeImage = stride x height) and one zero colour entry, as the
+// encoder's pictures have; the pixels are left alone.
+void SetGreyPictureHeader(IndexedBitmap* picture, std::int32_t width, std::int32_t height);
+
+// Little-endian fields of bitmap files.
+void PutLittle16(std::uint8_t* at, std::uint32_t value);
+void PutLittle32(std::uint8_t* at, std::uint32_t value);
+std::uint16_t GetLittle16(const std::uint8_t* at);
+std::uint32_t GetLittle32(const std::uint8_t* at);
+
 // Packs the info header into its 40-byte little-endian file form.
 std::array<std::uint8_t, BitmapInfoHeaderSize> PackBitmapInfoHeader(const BitmapInfoHeader& header);
 

@@ -40,14 +40,7 @@ void DrawWord(IndexedBitmap* picture, int left, int top, int width, int height) 
 
 IndexedBitmap MakePicture(int width, int height) {
     IndexedBitmap picture;
-    picture.header.biSize = BitmapInfoHeaderSize;
-    picture.header.biWidth = width;
-    picture.header.biHeight = height;
-    picture.header.biPlanes = 1;
-    picture.header.biBitCount = 8;
-    picture.header.biCompression = BiRgb;
-    picture.header.biSizeImage = static_cast<std::uint32_t>(BitmapStride(width) * height);
-    picture.colours.resize(1);
+    SetGreyPictureHeader(&picture, width, height);
     picture.pixels.assign(picture.header.biSizeImage, Background);
     return picture;
 }

@@ -29,13 +29,8 @@ constexpr int MaxBlocksPerRead = 64;
 // A picture of stripes and blocks in all four grey bands.
 IndexedBitmap StripedPicture(int width, int height) {
     IndexedBitmap picture;
-    picture.header.biSize = BitmapInfoHeaderSize;
-    picture.header.biWidth = width;
-    picture.header.biHeight = height;
-    picture.header.biPlanes = 1;
-    picture.header.biBitCount = 8;
+    SetGreyPictureHeader(&picture, width, height);
     const int stride = BitmapStride(width);
-    picture.header.biSizeImage = static_cast<std::uint32_t>(stride * height);
     picture.pixels.resize(picture.header.biSizeImage);
     for (int row = 0; row < height; ++row)
         for (int x = 0; x < width; ++x)
